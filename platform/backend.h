@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -85,6 +86,12 @@ public:
 
     // Sound effects: one at a time; a new one replaces the old; empty stops.
     virtual void play_wave(const uint8_t* riff_wave, size_t size) = 0;
+    // Wave output: one stream of 16-bit signed little-endian PCM, filled on the
+    // audio thread by `pull`, which returns the bytes it wrote (the rest is
+    // silence). False: no audio device. After close_wave_out() returns, `pull`
+    // is not called again.
+    virtual bool open_wave_out(int channels, int rate, std::function<size_t(uint8_t*, size_t)> pull) = 0;
+    virtual void close_wave_out() = 0;
 
     // Trace of what the program did, for the headless report. `json_fields` is
     // the inside of a JSON object without braces, e.g. "\"ev\":\"show\"".
