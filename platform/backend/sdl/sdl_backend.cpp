@@ -92,6 +92,19 @@ std::unique_ptr<SdlBackend> SdlBackend::open(std::string& error) {
         if (error.empty()) error = "no video driver";
         return nullptr;
     }
+    // With no display SDL falls back to its invisible "offscreen" driver; that
+    // is no desktop to run on unless someone asked for it by name.
+    const char* chosen = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (chosen && (std::strcmp(chosen, "offscreen") == 0 || std::strcmp(chosen, "dummy") == 0) &&
+        !(asked && std::strstr(asked, chosen))) {
+        if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+            error = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+        else
+            error = std::string("no X11 or Wayland display could be opened (SDL fell back to \"") + chosen + "\")";
+        SDL_Quit();
+        return nullptr;
+    }
     std::unique_ptr<SdlBackend> b(new SdlBackend());
     b->up_ = true;
     b->audio_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;  // none: silence
@@ -459,16 +472,21 @@ void SdlBackend::move_surface(int surface, const Box& rect) {
     if (!s) return;
     bool full = covers_screen(rect);
     s->rect = rect;
-    if (full != s->full_screen) {
-        s->full_screen = full;
-        SDL_SetWindowFullscreen(s->window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    }
-    if (!full) {
-        int ox, oy;
-        screen_origin(ox, oy);
+    int ox, oy;
+    screen_origin(ox, oy);
+    if (full && !s->full_screen) {
+        // Without a window manager the full-screen state alone moves nothing:
+        // give the window the screen's rectangle first.
+        SDL_SetWindowSize(s->window, screen_width(), screen_height());
+        SDL_SetWindowPosition(s->window, ox, oy);
+        SDL_SetWindowFullscreen(s->window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else if (!full) {
+        if (s->full_screen) SDL_SetWindowFullscreen(s->window, 0);
         SDL_SetWindowSize(s->window, std::max(1, rect.width()), std::max(1, rect.height()));
         SDL_SetWindowPosition(s->window, ox + rect.left, oy + rect.top);
     }
+    s->full_screen = full;
+    if (!s->topmost) keep_topmost_above();
     s->drawn_on = nullptr;
     redraw(*s, Box{0, 0, s->shown.width, s->shown.height});
 }
@@ -489,6 +507,7 @@ void SdlBackend::show_surface(int surface, bool visible) {
         }
         SDL_ShowWindow(s->window);
         redraw(*s, Box{0, 0, s->shown.width, s->shown.height});
+        if (!s->topmost) keep_topmost_above();
     } else {
         SDL_HideWindow(s->window);
     }
@@ -509,6 +528,15 @@ void SdlBackend::raise_surface(int surface) {
     SDL_RaiseWindow(s->window);
     // Without a window manager nobody hands out the keyboard focus: take it.
     if (s->visible && x11_ && !window_manager_running()) SDL_SetWindowInputFocus(s->window);
+    if (!s->topmost) keep_topmost_above();
+}
+
+void SdlBackend::keep_topmost_above() {
+    // "Always on top" is a window manager's promise; without one, stacking is
+    // only the order of raising, so raise the topmost windows again.
+    if (!x11_ || window_manager_running()) return;
+    for (auto& [id, s] : surfaces_)
+        if (s.topmost && s.visible) SDL_RaiseWindow(s.window);
 }
 
 void SdlBackend::present(int surface, const Pixmap& pixels, const Box& dirty) {

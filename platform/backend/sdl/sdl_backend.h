@@ -85,6 +85,7 @@ private:
     void screen_origin(int& x, int& y);
     void apply_cursor(int cursor_id);
     bool window_manager_running();
+    void keep_topmost_above();
 
     static void wave_out_callback(void* self, uint8_t* stream, int len);
 
