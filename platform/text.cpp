@@ -164,6 +164,8 @@ int hinted_advance(FT_Face face, char32_t c) {
 // (ASCII and half-width katakana) and the '?' that replaces a broken byte.
 bool is_half_width(char32_t c) { return c < 0x100 || (c >= 0xFF61 && c <= 0xFF9F) || (c >= 0xF8F0 && c <= 0xF8F3); }
 
+void place_baseline(Font& font);
+
 Font* make_font(FontRole role, int height) {
     const FaceFile& file = face_for_role(role);
     // A pixel size whose line (ascender plus descender) fills the cell.
@@ -208,6 +210,7 @@ Font* make_font(FontRole role, int height) {
     font->bold = role == FontRole::Caption;
     font->half_advance = height / 2 > 0 ? height / 2 : 1;
     font->face = face;
+    place_baseline(*font);
     Font* out = font.get();
     fonts[{static_cast<int>(role), height}] = std::move(font);
     return out;
@@ -289,6 +292,35 @@ void render(Font& font, char32_t c, Glyph& g) {
     }
     if (font.bold) g.advance += 1;
     if (font.fixed) g.advance = is_half_width(c) ? font.half_advance : font.half_advance * 2;
+}
+
+// The faces' own ascender and descender add up to more than the cell when the
+// full-width glyphs are one cell tall, so some ink would leave the cell. Put
+// the baseline where the fewest glyphs of the program's kind of text (ASCII,
+// kana, common kanji) stick out, the face's own ascent winning ties.
+void place_baseline(Font& font) {
+    std::u32string sample = U"漢字表示戦闘終了次　、。！？「」ー・ＨＰ：０１２３４５６７８９";
+    for (char32_t c = 0x21; c < 0x7F; ++c) sample.push_back(c);
+    for (char32_t c = 0x3041; c <= 0x3093; ++c) sample.push_back(c);
+    for (char32_t c = 0x30A1; c <= 0x30F3; ++c) sample.push_back(c);
+    std::vector<int> above(font.height + 2, 0), below(font.height + 2, 0);
+    for (char32_t c : sample) {
+        Glyph& g = font.glyphs[c];
+        render(font, c, g);
+        if (g.rows == 0) continue;
+        auto bucket = [&](int v) { return v < 0 ? 0 : v > font.height + 1 ? font.height + 1 : v; };
+        ++above[bucket(g.top)];
+        ++below[bucket(g.rows - g.top)];
+    }
+    int best = font.ascent, best_out = -1;
+    for (int ascent = 1; ascent < font.height; ++ascent) {
+        int out = 0;
+        for (int v = ascent + 1; v <= font.height + 1; ++v) out += above[v];
+        for (int v = font.height - ascent + 1; v <= font.height + 1; ++v) out += below[v];
+        if (best_out < 0 || out < best_out || (out == best_out && std::abs(ascent - font.ascent) < std::abs(best - font.ascent)))
+            best = ascent, best_out = out;
+    }
+    font.ascent = best;
 }
 
 const Glyph& glyph(const Font* font, char32_t c) {
