@@ -97,6 +97,10 @@ public:
     // the inside of a JSON object without braces, e.g. "\"ev\":\"show\"".
     virtual void report(const std::string& json_fields) = 0;
 
+    // Folder of the session's named objects (mutexes) and of the windows that
+    // other processes can find; by default one per user.
+    virtual std::string session_dir();
+
     // Fault injection of the headless backend: whether registering or creating
     // a window of this class must fail.
     virtual bool refuse_class(const char* class_name) { (void)class_name; return false; }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,7 +13,10 @@
 namespace plat {
 
 struct Font;  // a face at a pixel size, owned by text.cpp
-struct ControlState;
+// State a built-in control keeps; each control derives its own.
+struct ControlState {
+    virtual ~ControlState() = default;
+};
 struct DialogState;
 
 enum class GdiKind { Bitmap, Brush, Pen, Font, Region };
@@ -22,6 +26,7 @@ enum class GdiKind { Bitmap, Brush, Pen, Font, Region };
 struct HGDIOBJ__ {
     plat::GdiKind kind;
     bool stock = false;
+    int stock_index = -1;          // GetStockObject index of a stock object
     plat::Pixmap bitmap;           // Bitmap
     COLORREF colour = 0;           // Brush, Pen
     bool hollow = false;           // NULL_BRUSH, NULL_PEN
@@ -114,22 +119,32 @@ HWND window_at(int x, int y);      // screen point to the deepest visible, enabl
 const std::vector<HWND>& z_order();  // top-level windows, bottom to top
 void bring_to_top(HWND w);
 void mark_dirty(HWND w);           // its pixels changed: compose again
+void note_window_change(HWND w, const Box& box);  // these pixels of its backing store changed
 void paint_frame(HWND w);          // non-client area: border, caption
 std::string class_name(HWND w);
+// The centre, on the screen, of a visible control showing this text (UTF-8).
+bool find_control(const std::string& text_utf8, int& x, int& y);
 std::string describe(HWND w);      // "\"hwnd\":N,\"class\":\"...\"" for reports
 extern HWND active_window;
 extern HWND focus_window;
+
+void register_class(const WindowClass& wc);
+// Frame metrics of captioned windows (dialogs, message boxes), drawn by the layer.
+constexpr int kFrame = 3;
+constexpr int kCaption = 19;
 
 // --- messages (user_message.cpp) ---
 void post(HWND w, UINT message, WPARAM wParam, LPARAM lParam);
 // Runs the queue until `done` becomes true (modal loops); returns false if WM_QUIT arrived,
 // which is then posted again for the outer loop.
-bool run_modal(bool& done);
+bool run_modal(bool& done, const std::function<bool(MSG&)>& pretranslate = nullptr);
 void remove_messages_for(HWND w);
 void set_capture(HWND w);
 
 // --- composition (compose.cpp) ---
 void compose_and_present();
+void note_screen_change(const Box& screen_box);  // this part of the screen must be composed again
+void raise_surface_of(HWND root);
 void compose_screen(Pixmap& out);  // everything the user sees, over the desktop
 void forget_surface(HWND w);
 
@@ -165,6 +180,10 @@ void draw_text(Pixmap& target, const Box& clip, int x, int y, const Font* font, 
 std::string sjis_to_utf8(const std::string& sjis);
 std::string utf8_to_sjis(const std::string& utf8);
 std::u32string sjis_to_utf32(const char* sjis, int length);
+
+// --- file names (kernel.cpp): the host's "/" is drive Z: ---
+std::string to_host_path(const char* windows_path);       // Shift_JIS in, host (UTF-8) out
+std::string to_windows_path(const std::string& host_path);  // host in, "Z:\\..." in Shift_JIS out
 
 // --- reports ---
 std::string json_string(const std::string& utf8);  // quoted and escaped
