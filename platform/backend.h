@@ -100,6 +100,8 @@ public:
     // Folder of the session's named objects (mutexes) and of the windows that
     // other processes can find; by default one per user.
     virtual std::string session_dir();
+    // The executable's full path in the system's form ("Z:\\..."), Shift_JIS.
+    virtual std::string module_file();
 
     // Fault injection of the headless backend: whether registering or creating
     // a window of this class must fail.

@@ -49,3 +49,11 @@ std::string plat::Backend::session_dir() {
     mkdir(dir.c_str(), 0700);
     return dir;
 }
+
+std::string plat::Backend::module_file() {
+    char host[4096];
+    ssize_t n = readlink("/proc/self/exe", host, sizeof host - 1);
+    if (n <= 0) return std::string();
+    host[n] = 0;
+    return to_windows_path(host);
+}

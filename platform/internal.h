@@ -176,7 +176,7 @@ int text_width(const Font* font, const char* sjis, int length);
 void draw_text(Pixmap& target, const Box& clip, int x, int y, const Font* font, const char* sjis, int length,
                uint32_t fg, bool opaque, uint32_t bk);
 
-// --- code pages (kernel.cpp) ---
+// --- code pages (codepage.cpp) ---
 std::string sjis_to_utf8(const std::string& sjis);
 std::string utf8_to_sjis(const std::string& utf8);
 std::u32string sjis_to_utf32(const char* sjis, int length);

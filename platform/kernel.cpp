@@ -148,11 +148,8 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
 }
 
 DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR buffer, DWORD size) {
-    char host[4096];
-    ssize_t n = readlink("/proc/self/exe", host, sizeof host - 1);
-    if (n <= 0 || size == 0) return 0;
-    host[n] = 0;
-    std::string path = plat::to_windows_path(host);
+    std::string path = plat::backend().module_file();
+    if (path.empty() || size == 0) return 0;
     // Truncated to the buffer, terminated, as the system does.
     DWORD count = static_cast<DWORD>(path.size() < size ? path.size() : size - 1);
     std::memcpy(buffer, path.data(), count);
@@ -165,11 +162,11 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR path) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
-    if (chdir(plat::to_host_path(path).c_str()) != 0) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return FALSE;
-    }
-    return TRUE;
+    bool ok = chdir(plat::to_host_path(path).c_str()) == 0;
+    plat::report("\"ev\":\"chdir\",\"path\":" + plat::json_string(plat::sjis_to_utf8(path)) +
+                 ",\"ok\":" + (ok ? "true" : "false"));
+    if (!ok) SetLastError(ERROR_FILE_NOT_FOUND);
+    return ok;
 }
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD size, LPSTR buffer) {

@@ -45,6 +45,8 @@ public:
 
     void report(const std::string& json_fields) override;
     std::string session_dir() override;
+    std::string module_file() override { return module_.empty() ? Backend::module_file() : module_; }
+    void set_module_file(const std::string& sjis) { module_ = sjis; }
     bool refuse_class(const char* name) override { return refused_classes_.count(name) > 0; }
     bool refuse_window(const char* name) override { return refused_windows_.count(name) > 0; }
     void version(uint32_t& platform, uint32_t& major, uint32_t& minor) override {
@@ -77,6 +79,7 @@ private:
     std::string desktop_file_;
     bool desktop_rows_ = false;
     std::string session_;
+    std::string module_;
     std::set<std::string> refused_classes_, refused_windows_;
     std::deque<Step> steps_;
     std::optional<uint32_t> until_;  // a "wait" in progress
