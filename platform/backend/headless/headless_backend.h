@@ -57,6 +57,8 @@ public:
     int cursor() const { return cursor_; }
     void set_screen(int width, int height) { width_ = width, height_ = height; }
     void set_ticks(uint32_t ticks) { now_ = ticks; }
+    void set_version(uint32_t platform, uint32_t major, uint32_t minor) { platform_ = platform, major_ = major, minor_ = minor; }
+    void inject(const InputEvent& event) { input_.push_back(event); }
     // What ends the run when the script has nothing more to do: -1 lets
     // virtual time run on to the next timer (tests of the layer).
     int end_code = 124;
