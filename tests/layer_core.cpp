@@ -229,6 +229,7 @@ TEST(MessageBox, TimersGoOnUnderTheBoxAndItsAnswerIsTheButton) {
 
 TEST(Mutex, ANamedMutexIsHeldAcrossProcessesUntilItsHolderDies) {
     std::string name = "LayerTestMutex" + std::to_string(getpid());
+    test_backend().session_dir();  // both processes share the session chosen before they part
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
     pid_t child = fork();
