@@ -57,6 +57,8 @@ std::string colour_name(uint32_t rgb) {
 
 }  // namespace
 
+int failing_callocs = 0;
+
 HeadlessBackend::HeadlessBackend(FILE* report_to) : out_(report_to) {}
 
 bool HeadlessBackend::load_script(const std::string& text, std::string& error) {
@@ -110,7 +112,7 @@ bool HeadlessBackend::load_script(const std::string& text, std::string& error) {
         } else if (v == "click" || v == "type" || v == "key" || v == "screenshot") {
             if (step.rest.empty()) return need(1);
             steps_.push_back(step);
-        } else if (v == "close") {
+        } else if (v == "close" || v == "fail-calloc") {
             steps_.push_back(step);
         } else if (v == "click-at" || v == "pixel") {
             if (!need(2)) return false;
@@ -230,6 +232,10 @@ bool HeadlessBackend::run_step(const Step& s) {
     if (v == "click-at") {
         push_click(number(s.args[0]), number(s.args[1]));
         return true;
+    }
+    if (v == "fail-calloc") {
+        ++failing_callocs;
+        return false;
     }
     if (v == "close") {
         // The close box of the active window, or the window manager's close request.

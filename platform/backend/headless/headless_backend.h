@@ -91,6 +91,10 @@ private:
     FILE* out_;
 };
 
+// How many of the program's next calloc calls must fail (the runner links the
+// program with its calloc wrapped; see runner_main.cpp).
+extern int failing_callocs;
+
 // Writes pixels as an 8-bit RGB PNG; false on failure.
 bool write_png(const std::string& path, const Pixmap& pixels);
 bool read_png(const std::string& path, Pixmap& pixels);

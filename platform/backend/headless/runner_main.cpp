@@ -8,7 +8,20 @@
 #include <sstream>
 
 #include "platform/backend/headless/headless_backend.h"
+#include "platform/internal.h"
 #include "platform/startup.h"
+
+// The program's calloc, wrapped at link time, so that a script can make the
+// next allocation fail ("fail-calloc").
+extern "C" void* __real_calloc(size_t count, size_t size);
+extern "C" void* __wrap_calloc(size_t count, size_t size) {
+    if (plat::failing_callocs > 0) {
+        --plat::failing_callocs;
+        plat::report("\"ev\":\"calloc-failed\",\"size\":" + std::to_string(count * size));
+        return nullptr;
+    }
+    return __real_calloc(count, size);
+}
 
 int main(int argc, char** argv) {
     const char* script_path = "-";
