@@ -16,7 +16,7 @@ TEST(SecondInstance, ReachesTheFirstOnesStageAndEndsWithZero) {
     RunResult first, second;
     std::thread running([&] {
         // Virtual time to reach the battle, then real time for the second start.
-        first = run_scenario("session " + session + "\nwait 2000\nhold 3000\n");
+        first = run_scenario("session " + session + "\nclick OK\nwait 2000\nhold 3000\n");
     });
     usleep(1000000);
     second = run_scenario("session " + session + "\n");
