@@ -73,9 +73,15 @@ bool HeadlessBackend::load_script(const std::string& text, std::string& error) {
         if (words.empty()) continue;
         Step step{words[0], std::vector<std::string>(words.begin() + 1, words.end()), "", line_no};
         size_t at = line.find(words[0]) + words[0].size();
-        size_t start = line.find_first_not_of(" \t", at);
-        step.rest = start == std::string::npos ? "" : line.substr(start);
-        while (!step.rest.empty() && (step.rest.back() == ' ' || step.rest.back() == '\r')) step.rest.pop_back();
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (words[0] == "type") {
+            // Typed text is taken exactly: everything after the one blank behind the verb.
+            step.rest = at < line.size() ? line.substr(at + 1) : "";
+        } else {
+            size_t start = line.find_first_not_of(" \t", at);
+            step.rest = start == std::string::npos ? "" : line.substr(start);
+            while (!step.rest.empty() && step.rest.back() == ' ') step.rest.pop_back();
+        }
         const std::string& v = step.verb;
         auto need = [&](size_t n) {
             if (step.args.size() >= n) return true;
