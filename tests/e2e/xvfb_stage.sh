@@ -1,7 +1,7 @@
 #!/bin/sh
 # The real program on a real X server: the name dialog confirmed with Enter,
-# the stage covering the screen, black after its intro, a fighting click, and a
-# second start that finds the first and exits 0 at once.
+# the stage covering the screen, black after its intro, a second start that
+# finds the first and exits 0 at once, and a fighting click.
 set -u
 program="$1"
 work=$(mktemp -d)
@@ -42,4 +42,15 @@ elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
 [ $code -eq 0 ] || fail "second start exited $code: $(cat "$work/second")"
 kill -0 $program_pid 2>/dev/null || fail "the first instance ended"
 echo "second start exited 0 after ${elapsed} ms"
+
+# A real click on "たたかう": the buttons go, the exchange runs, the menu comes back.
+face_before=$(pixel "$work/stage.png" 80 701)
+[ "$face_before" != "000000" ] || fail "no button at 80,701"
+xdotool mousemove 111 701 click 1
+sleep 0.5
+import -window root "$work/fight.png"
+[ "$(pixel "$work/fight.png" 80 701)" = "000000" ] || fail "the buttons stayed after the click"
+sleep 3.5
+import -window root "$work/menu.png"
+[ "$(pixel "$work/menu.png" 80 701)" = "$face_before" ] || fail "the menu did not come back"
 echo "PASS"
