@@ -411,3 +411,45 @@ TEST(ProgramMessageWindow, OpeningLinesAreDrawnTwiceOnePixelApart) {
 }
 
 }  // namespace
+
+namespace {
+
+// The same flash asked for again while it runs starts over from its colour.
+TEST(ProgramStage, FlashAskedAgainRestartsFromItsColour) {
+    RunResult r = run_scenario(start_steps() +
+                               "wait 1000\nsend DORVAN3D WMU_FLASHYELLOW\nwait 150\nsend DORVAN3D WMU_FLASHYELLOW\n"
+                               "wait 101\npixel 5 300\nwait 100\npixel 5 300\nwait 100\npixel 5 300\n"
+                               "wait 100\npixel 5 300\n");
+    ASSERT_EQ(r.all("send").size(), 2u);
+    EXPECT_EQ(r.pixel(0), kYellow);
+    EXPECT_EQ(r.pixel(1), kBlack);
+    EXPECT_EQ(r.pixel(2), kYellow);  // the first flash would be over by now
+    EXPECT_EQ(r.pixel(3), kBlack);
+}
+
+// The close button works while it is still sliding in, and the slide goes on
+// under the quit chain's first box.
+TEST(ProgramStage, CloseButtonPressedWhileSlidingKeepsSlidingUnderTheBox) {
+    RunResult r = run_scenario(start_steps() +
+                               "wait 1000\nsend DORVAN3D WMU_DEFEAT\nwait 7050\nclick ×\nwait 1500\nclick いいえ\nwait 100\n");
+    std::vector<Event> sent = r.all("send");
+    ASSERT_EQ(sent.size(), 1u);
+    const long s = sent[0].num("t");
+    std::vector<Event> boxes = r.all("msgbox");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0]["text"], "終了したいですか？");
+    EXPECT_EQ(boxes[0].num("t"), s + 7050);
+    std::vector<Event> buttons = r.all("create", "title", "×");
+    ASSERT_EQ(buttons.size(), 1u);
+    std::vector<Event> moves = r.all("move", "hwnd", buttons[0]["hwnd"]);
+    ASSERT_EQ(moves.size(), 80u);
+    EXPECT_GT(moves.back().num("t"), boxes[0].num("t"));
+    EXPECT_EQ(moves.back().num("y"), 0);
+    std::vector<Event> answers = r.all("msgbox-answer");
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_GT(answers[0].num("t"), moves.back().num("t"));
+    EXPECT_EQ(answers[0].num("answer"), 7);
+    EXPECT_EQ(r.exit_code, 124);
+}
+
+}  // namespace
