@@ -176,6 +176,8 @@ void register_builtin_classes() {
     label.builtin = true;
     register_class(label);
     register_message_box_class();
+    register_edit_class();
+    register_dialog_class();
 }
 
 Box close_box(HWND w) {

@@ -8,6 +8,8 @@ namespace plat {
 
 void register_builtin_classes();
 void register_message_box_class();
+void register_edit_class();
+void register_dialog_class();
 // Border, caption and close box of a window, drawn into its backing store.
 void draw_frame(HWND w, Pixmap& target, bool active);
 // Where the caption's close box lies, in window coordinates (empty without one).
