@@ -15,24 +15,15 @@
 
 namespace {
 
-bool HasNameDialog() {
-    static const bool present = [] { return !run_scenario("wait 1\n").all("dialog").empty(); }();
-    return present;
-}
-
-std::string start_steps() { return HasNameDialog() ? "click OK\n" : ""; }
-
-long CreatedAt(const RunResult& r, const char* cls) {
-    std::vector<Event> c = r.all("create", "class", cls);
-    return c.empty() ? -1 : c[0].num("t");
-}
+// Every start first confirms the name dialog.
+std::string start_steps() { return "click OK\n"; }
 
 // The message window's creation (and so its first tick, 350 ms later) comes
 // this long after the start tick.
 long MessageDelay() {
     static const long delay = [] {
         RunResult r = run_scenario(start_steps() + "tick 10000\nwait 1\n");
-        return CreatedAt(r, "DORVAN3DW") - 10000;
+        return r.created_at("DORVAN3DW") - 10000;
     }();
     return delay;
 }
@@ -186,7 +177,7 @@ TEST_P(FightRound, TellsTheExchangeAtItsPace) {
     size_t cut = script.rfind("until ");
     script.insert(cut, sample);
     RunResult r = run_scenario(script);
-    ASSERT_EQ(CreatedAt(r, "DORVAN3DW"), c.created);
+    ASSERT_EQ(r.created_at("DORVAN3DW"), c.created);
     const std::string enemy = kEnemy[k.enemy];
 
     ExpectLine(r, c, b, {1, 0, "あなた のこうげき！"});
@@ -275,7 +266,7 @@ TEST_P(FailingCommand, CostsATurnAndTheEnemyAttacks) {
     // The enemy's rolls come one tick earlier than after a fight.
     Clock c = FindStart([&](const Clock& c) { return c.at(b + 5) % 11 != 0 && c.at(b + 6) % 9 == 6; });
     RunResult r = run_scenario(Script(c, {k.button}, b + 8));
-    ASSERT_EQ(CreatedAt(r, "DORVAN3DW"), c.created);
+    ASSERT_EQ(r.created_at("DORVAN3DW"), c.created);
     const std::string enemy = kEnemy[c.enemy()];
     ExpectLine(r, c, b, {1, 0, k.attempt});
     ExpectLine(r, c, b, {2, 1, k.failure});
@@ -350,7 +341,7 @@ TEST_P(FightEnd, EndsExactlyWhereTheHitPointsRunOut) {
     // The stage, and a pixel of the hit-point box's leading blank.
     std::string script = Script(c, commands, last + 12) + "pixel 5 300\npixel 492 699\n";
     RunResult r = run_scenario(script);
-    ASSERT_EQ(CreatedAt(r, "DORVAN3DW"), c.created);
+    ASSERT_EQ(r.created_at("DORVAN3DW"), c.created);
     const std::string enemy = kEnemy[c.enemy()];
     EXPECT_EQ(r.exit_code, 124);  // the program goes on: the ending takes over from here
     EXPECT_TRUE(r.all("destroy", "class", "DORVAN3D").empty());

@@ -13,24 +13,14 @@
 
 namespace {
 
-// Once the name dialog exists, every start has to get past it first.
-bool HasNameDialog() {
-    static const bool present = [] { return !run_scenario("wait 1\n").all("dialog").empty(); }();
-    return present;
-}
-
-std::string start_steps() { return HasNameDialog() ? "click OK\n" : ""; }
-
-long CreatedAt(const RunResult& r, const char* cls) {
-    std::vector<Event> c = r.all("create", "class", cls);
-    return c.empty() ? -1 : c[0].num("t");
-}
+// Every start first confirms the name dialog.
+std::string start_steps() { return "click OK\n"; }
 
 // How long after the start tick the stage is created (the start-up pause).
 long StageDelay() {
     static const long delay = [] {
         RunResult r = run_scenario(start_steps() + "tick 10000\nwait 1\n");
-        return CreatedAt(r, "DORVAN3D") - 10000;
+        return r.created_at("DORVAN3D") - 10000;
     }();
     return delay;
 }
@@ -123,7 +113,7 @@ TEST(ProgramStage, IntroStretchesAShrinkingTopBandThenEndsBlack) {
     std::string script = start_steps() + "screen 1024 768\ndesktop rows\ntick 10000\n";
     for (int n = 1; n <= 11; ++n) script += Until(created + 34 * n + 1) + "pixel 5 0\npixel 5 767\n";
     RunResult r = run_scenario(script);
-    ASSERT_EQ(CreatedAt(r, "DORVAN3D"), created);
+    ASSERT_EQ(r.created_at("DORVAN3D"), created);
     for (int n = 1; n <= 11; ++n) {
         int band = 768 * (11 - n) / 11;
         SCOPED_TRACE("tick " + std::to_string(n) + ", band " + std::to_string(band));
@@ -388,7 +378,7 @@ TEST(ProgramMessageWindow, OpeningLinesAreDrawnTwiceOnePixelApart) {
     const long start = 10000 + (4 - (10000 + StageDelay()) % 5 + 5) % 5;
     RunResult r = run_scenario(start_steps() + "tick " + std::to_string(start) + "\nwait 1500\n");
     const char* lines[3] = {"「ぐはははは、このスクリーンはいただいた～」", "ドルバ があらわれた。", "どうする？"};
-    const long created = CreatedAt(r, "DORVAN3DW");
+    const long created = r.created_at("DORVAN3DW");
     ASSERT_GE(created, 0);
     for (int i = 0; i < 3; ++i) {
         std::vector<Event> drawn = r.all("text", "text", lines[i]);

@@ -80,6 +80,11 @@ std::vector<std::string> RunResult::texts(const std::string& class_name) const {
     return out;
 }
 
+long RunResult::created_at(const std::string& class_name) const {
+    auto created = all("create", "class", class_name);
+    return created.empty() ? -1 : created[0].num("t");
+}
+
 std::string RunResult::pixel(size_t index) const {
     auto pixels = all("pixel");
     return index < pixels.size() ? pixels[index]["rgb"] : std::string("(none)");

@@ -22,6 +22,8 @@ struct RunResult {
     std::vector<Event> all(const std::string& ev, const std::string& key, const std::string& value) const;
     // Texts drawn by windows of a class, in order.
     std::vector<std::string> texts(const std::string& class_name) const;
+    // When the first window of a class was created (virtual tick), or -1.
+    long created_at(const std::string& class_name) const;
     // The colour of a "pixel" step, by its order among them.
     std::string pixel(size_t index) const;
 };
