@@ -279,12 +279,13 @@ BOOL WINAPI TranslateMessage(const MSG* msg) {
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* msg) {
-    if (!msg || !msg->hwnd) return 0;
+    if (!msg) return 0;
+    // A timer's procedure runs also for a thread timer, which has no window.
     if (msg->message == WM_TIMER && msg->lParam) {
         reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
         return 0;
     }
-    if (!is_window(msg->hwnd)) return 0;
+    if (!msg->hwnd || !is_window(msg->hwnd)) return 0;
     LRESULT result = msg->hwnd->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
     // A paint handler that validates nothing would be asked again forever.
     if (msg->message == WM_PAINT && is_window(msg->hwnd)) ValidateRect(msg->hwnd, nullptr);
